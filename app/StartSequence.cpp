@@ -1,0 +1,61 @@
+#include "app/StartSequence.h"
+
+#include <QApplication>
+
+#include "core/AppState.h"
+#include "core/ProgramEnd.h"
+#include "core/SettingsFile.h"
+#include "ui/MainWindow.h"
+
+namespace kestrune {
+
+namespace {
+
+void OnMainWindowCreated(AppState& state, MainWindow& window) {
+    ParseSettings(state.settingsText, *state.serverList, window);
+    window.RefreshServerList();
+}
+
+void OnMainWindowCloseRequested(AppState& state, MainWindow& window) {
+    // Never refuses the close; a failed save is not reported.
+    (void)SaveSettings(state.settingsFileName, *state.serverList, window, state.startupPassword);
+}
+
+}  // namespace
+
+bool RunStartupRoutine(AppState& state) {
+    state.settingsFileName = "ms.ini";
+    state.settingsText = LoadSettings(state.settingsFileName);
+    state.startupPassword = ExtractBetween(state.settingsText, kPasswordOpen, kPasswordClose);
+    if (state.startupPassword.empty()) {
+        state.accessGranted = 1;
+    }
+    if (state.accessGranted != 1) {
+        return false;
+    }
+    auto* window = new MainWindow(state);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    QObject::connect(window, &MainWindow::CloseRequested, window,
+                     [&state, window] { OnMainWindowCloseRequested(state, *window); });
+    OnMainWindowCreated(state, *window);
+    window->show();
+    return true;
+}
+
+void RunProgram(int argc, char** argv) {
+    QApplication app(argc, argv);
+    // Never deleted: the exit clean-up releases its contents and the process ends with _exit.
+    auto* state = new AppState();
+    RegisterExitCleanup([state] {
+        state->settingsFileName.clear();
+        state->settingsText.clear();
+        state->startupPassword.clear();
+        state->serverList.reset();
+    });
+    if (RunStartupRoutine(*state)) {
+        QApplication::exec();
+    }
+    EndProgram(0);
+}
+
+}  // namespace kestrune

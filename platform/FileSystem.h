@@ -1,0 +1,22 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kestrune {
+
+// The whole file, or nothing when it cannot be opened or read.
+std::optional<std::string> ReadWholeFile(const std::string& path);
+
+// Replaces `path` atomically with `bytes`, mode 0600: a temporary file beside it (beside its
+// target when `path` is a symbolic link), written, synced, renamed into place, and the directory
+// synced. On any failure the temporary file is removed, the old file stays whole, and the result
+// is false.
+bool ReplaceFileAtomically(const std::string& path, std::string_view bytes);
+
+// The steps of ReplaceFileAtomically, so that a test can make one of them fail.
+enum class FileStep { None, CreateTemporary, Write, Sync, Rename, SyncDirectory };
+void InjectFileFailureForTesting(FileStep step);
+
+}  // namespace kestrune

@@ -1,0 +1,124 @@
+#include "platform/FileSystem.h"
+
+#include <fcntl.h>
+#include <limits.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+
+namespace kestrune {
+
+namespace {
+
+std::atomic<FileStep> injectedFailure{FileStep::None};
+
+bool Fails(FileStep step) {
+    return injectedFailure.load() == step;
+}
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() { Close(); }
+    int get() const { return fd_; }
+    bool Close() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd < 0 || ::close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+std::string DirectoryOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Follows symbolic links so that the file is replaced beside its final target and the link
+// keeps pointing at the new content.
+std::string FinalTarget(std::string path) {
+    for (int hops = 0; hops < 40; ++hops) {
+        char buffer[PATH_MAX];
+        const ssize_t n = ::readlink(path.c_str(), buffer, sizeof buffer);
+        if (n < 0 || static_cast<std::size_t>(n) >= sizeof buffer) {
+            return path;
+        }
+        std::string target(buffer, static_cast<std::size_t>(n));
+        path = (target.front() == '/') ? target : DirectoryOf(path) + "/" + target;
+    }
+    return path;
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+}  // namespace
+
+void InjectFileFailureForTesting(FileStep step) {
+    injectedFailure.store(step);
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) {
+        return std::nullopt;
+    }
+    std::string out;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return std::nullopt;
+        }
+        if (n == 0) {
+            return out;
+        }
+        out.append(buffer, static_cast<std::size_t>(n));
+    }
+}
+
+bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
+    const std::string target = FinalTarget(path);
+    const std::string directory = DirectoryOf(target);
+    std::string temporary = target + ".XXXXXX";
+    Descriptor fd(Fails(FileStep::CreateTemporary) ? -1 : ::mkostemp(temporary.data(), O_CLOEXEC));
+    if (fd.get() < 0) {
+        return false;
+    }
+    const bool written = !Fails(FileStep::Write) && WriteAll(fd.get(), bytes) &&
+                         !Fails(FileStep::Sync) && ::fsync(fd.get()) == 0 && fd.Close() &&
+                         !Fails(FileStep::Rename) &&
+                         ::rename(temporary.c_str(), target.c_str()) == 0;
+    if (!written) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    // The new name is in place; the directory sync makes the rename itself durable.
+    Descriptor dir(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return !Fails(FileStep::SyncDirectory) && dir.get() >= 0 && ::fsync(dir.get()) == 0;
+}
+
+}  // namespace kestrune
