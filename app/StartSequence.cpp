@@ -5,6 +5,7 @@
 #include "core/AppState.h"
 #include "core/ProgramEnd.h"
 #include "core/SettingsFile.h"
+#include "platform/DescriptorLimit.h"
 #include "ui/MainWindow.h"
 
 namespace kestrune {
@@ -43,6 +44,8 @@ bool RunStartupRoutine(AppState& state) {
 }
 
 void RunProgram(int argc, char** argv) {
+    // One probe socket per server: a long list must not run out of descriptors.
+    (void)RaiseDescriptorLimit();
     QApplication app(argc, argv);
     // Never deleted: the exit clean-up releases its contents and the process ends with _exit.
     auto* state = new AppState();

@@ -15,3 +15,12 @@ if(KESTRUNE_SANITIZE)
         -fsanitize=${KESTRUNE_SANITIZE} -fno-omit-frame-pointer -fno-sanitize-recover=all)
     target_link_options(kestrune_options INTERFACE -fsanitize=${KESTRUNE_SANITIZE})
 endif()
+
+# The fuzz build instruments every target for libFuzzer and checks memory and undefined
+# behaviour; fuzz/CMakeLists.txt links the targets with -fsanitize=fuzzer.
+if(KESTRUNE_FUZZ)
+    target_compile_options(kestrune_options INTERFACE
+        -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+        -fno-sanitize-recover=all)
+    target_link_options(kestrune_options INTERFACE -fsanitize=address,undefined)
+endif()

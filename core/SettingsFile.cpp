@@ -18,17 +18,12 @@ std::string FoldLineBreaks(std::string_view text) {
     return ReplaceAll(text, "\r\n", "\n");
 }
 
-// The reverse for the remark: a lone line feed comes back as CR LF.
+// The reverse for the remark: a lone line feed comes back as CR LF. A remark read from the file
+// never holds CR LF (the line split cut there), so every line feed in it is a lone one. The scan
+// steps over two-byte characters like the write does, so a line feed that is the second byte of
+// a character stays as it was and the remark is written back byte for byte.
 std::string UnfoldLineBreaks(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) {
-            out.push_back('\r');
-        }
-        out.push_back(text[i]);
-    }
-    return out;
+    return ReplaceAll(text, "\n", "\r\n");
 }
 
 }  // namespace

@@ -12,7 +12,9 @@ std::optional<std::string> ReadWholeFile(const std::string& path);
 // Replaces `path` atomically with `bytes`, mode 0600: a temporary file beside it (beside its
 // target when `path` is a symbolic link), written, synced, renamed into place, and the directory
 // synced. On any failure the temporary file is removed, the old file stays whole, and the result
-// is false.
+// is false; a loop of symbolic links is such a failure. A failure of the last step (the directory
+// sync) comes after the rename: the new file is in place, yet its durability is not assured, so
+// the result is false too.
 bool ReplaceFileAtomically(const std::string& path, std::string_view bytes);
 
 // The steps of ReplaceFileAtomically, so that a test can make one of them fail.

@@ -62,13 +62,14 @@ std::u16string Cp936ToUtf16(std::string_view bytes) {
     std::string out;
     const char* in = bytes.data();
     std::size_t left = bytes.size();
-    while (converter.valid() && left > 0) {
-        if (!converter.Convert(in, left, out)) {
-            // Replace the byte that does not convert and go on with the next one.
-            out.append("?\0", 2);
-            ++in;
-            --left;
-        }
+    while (left > 0 && !(converter.valid() && converter.Convert(in, left, out))) {
+        // Replace the byte that does not convert and go on with the next one (every byte beyond
+        // ASCII when the system has no converter for the code page).
+        const char c = *in;
+        out.push_back(static_cast<unsigned char>(c) < 0x80 ? c : '?');
+        out.push_back('\0');
+        ++in;
+        --left;
     }
     result.resize(out.size() / 2);
     for (std::size_t i = 0; i < result.size(); ++i) {

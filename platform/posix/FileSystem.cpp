@@ -44,18 +44,20 @@ std::string DirectoryOf(const std::string& path) {
 }
 
 // Follows symbolic links so that the file is replaced beside its final target and the link
-// keeps pointing at the new content.
-std::string FinalTarget(std::string path) {
-    for (int hops = 0; hops < 40; ++hops) {
+// keeps pointing at the new content. Nothing for a loop of links: replacing one of its links with
+// a file would silently undo the user's setup.
+std::optional<std::string> FinalTarget(std::string path) {
+    constexpr int kMaxHops = 40;
+    for (int hops = 0; hops < kMaxHops; ++hops) {
         char buffer[PATH_MAX];
         const ssize_t n = ::readlink(path.c_str(), buffer, sizeof buffer);
-        if (n < 0 || static_cast<std::size_t>(n) >= sizeof buffer) {
+        if (n <= 0 || static_cast<std::size_t>(n) >= sizeof buffer) {
             return path;
         }
         std::string target(buffer, static_cast<std::size_t>(n));
         path = (target.front() == '/') ? target : DirectoryOf(path) + "/" + target;
     }
-    return path;
+    return std::nullopt;
 }
 
 bool WriteAll(int fd, std::string_view bytes) {
@@ -101,17 +103,21 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
 }
 
 bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
-    const std::string target = FinalTarget(path);
-    const std::string directory = DirectoryOf(target);
-    std::string temporary = target + ".XXXXXX";
+    const std::optional<std::string> target = FinalTarget(path);
+    if (!target) {
+        return false;
+    }
+    const std::string directory = DirectoryOf(*target);
+    std::string temporary = *target + ".XXXXXX";
     Descriptor fd(Fails(FileStep::CreateTemporary) ? -1 : ::mkostemp(temporary.data(), O_CLOEXEC));
     if (fd.get() < 0) {
         return false;
     }
-    const bool written = !Fails(FileStep::Write) && WriteAll(fd.get(), bytes) &&
-                         !Fails(FileStep::Sync) && ::fsync(fd.get()) == 0 && fd.Close() &&
-                         !Fails(FileStep::Rename) &&
-                         ::rename(temporary.c_str(), target.c_str()) == 0;
+    // mkostemp's mode depends on the umask; the settings hold passwords, so owner only, exactly.
+    const bool written = ::fchmod(fd.get(), S_IRUSR | S_IWUSR) == 0 && !Fails(FileStep::Write) &&
+                         WriteAll(fd.get(), bytes) && !Fails(FileStep::Sync) &&
+                         ::fsync(fd.get()) == 0 && fd.Close() && !Fails(FileStep::Rename) &&
+                         ::rename(temporary.c_str(), target->c_str()) == 0;
     if (!written) {
         ::unlink(temporary.c_str());
         return false;
