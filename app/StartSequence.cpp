@@ -6,6 +6,8 @@
 #include "core/ProgramEnd.h"
 #include "core/SettingsFile.h"
 #include "platform/DescriptorLimit.h"
+#include "probe/ProbeAll.h"
+#include "ui/AuthenticationWindow.h"
 #include "ui/MainWindow.h"
 
 namespace kestrune {
@@ -15,6 +17,7 @@ namespace {
 void OnMainWindowCreated(AppState& state, MainWindow& window) {
     ParseSettings(state.settingsText, *state.serverList, window);
     window.RefreshServerList();
+    ProbeAll(state.serverList, window.ProbeViewHandle());
 }
 
 void OnMainWindowCloseRequested(AppState& state, MainWindow& window) {
@@ -30,6 +33,10 @@ bool RunStartupRoutine(AppState& state) {
     state.startupPassword = ExtractBetween(state.settingsText, kPasswordOpen, kPasswordClose);
     if (state.startupPassword.empty()) {
         state.accessGranted = 1;
+    } else {
+        // Returns when the window has closed; its Cancel ends the program instead.
+        AuthenticationWindow gate(state);
+        gate.exec();
     }
     if (state.accessGranted != 1) {
         return false;

@@ -5,12 +5,7 @@
 //
 //   probe_bench [servers...]      (default: 1000 10000)
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <pthread.h>
-#include <sys/epoll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -19,7 +14,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -30,6 +24,8 @@
 #include <thread>
 #include <vector>
 
+#include "bench/LoopbackServers.h"
+#include "bench/ProcessPeaks.h"
 #include "core/ServerList.h"
 #include "platform/DescriptorLimit.h"
 #include "probe/ProbeAll.h"
@@ -44,69 +40,6 @@ using namespace std::chrono_literals;
 double Ms(Clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
 }
-
-// Listening sockets on 127.0.0.1 that accept and close every connection at once, so that the
-// accept queues (limited by somaxconn) never overflow; and one bound socket that refuses.
-class LoopbackServers {
-public:
-    explicit LoopbackServers(int listeners) {
-        epoll_ = ::epoll_create1(EPOLL_CLOEXEC);
-        for (int i = 0; i < listeners; ++i) {
-            const int fd = Bind(true);
-            epoll_event event{};
-            event.events = EPOLLIN;
-            event.data.fd = fd;
-            ::epoll_ctl(epoll_, EPOLL_CTL_ADD, fd, &event);
-        }
-        refusing_ = Bind(false);
-        acceptor_ = std::thread([this] { AcceptLoop(); });
-    }
-    ~LoopbackServers() {
-        stop_ = true;
-        acceptor_.join();
-    }
-
-    std::uint16_t ListeningPort(std::size_t i) const { return ports_[i % ports_.size()]; }
-    std::uint16_t RefusingPort() const { return refusingPort_; }
-
-private:
-    int Bind(bool listen) {
-        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        auto* raw = reinterpret_cast<sockaddr*>(&address);
-        if (fd < 0 || ::bind(fd, raw, length) != 0 || ::getsockname(fd, raw, &length) != 0 ||
-            (listen && ::listen(fd, SOMAXCONN) != 0)) {
-            std::perror("loopback socket");
-            std::exit(1);
-        }
-        (listen ? ports_.emplace_back() : refusingPort_) = ntohs(address.sin_port);
-        return fd;
-    }
-
-    void AcceptLoop() {
-        epoll_event events[64];
-        while (!stop_) {
-            const int n = ::epoll_wait(epoll_, events, 64, 50);
-            for (int i = 0; i < n; ++i) {
-                int client;
-                while ((client = ::accept4(events[i].data.fd, nullptr, nullptr, SOCK_CLOEXEC)) >=
-                       0) {
-                    ::close(client);
-                }
-            }
-        }
-    }
-
-    int epoll_ = -1;
-    int refusing_ = -1;
-    std::vector<std::uint16_t> ports_;
-    std::uint16_t refusingPort_ = 0;
-    std::atomic<bool> stop_{false};
-    std::thread acceptor_;
-};
 
 // A stand-in for the GUI thread: runs posted tasks one at a time and measures how late a
 // 1 ms heartbeat is served, which is how long input or painting would have to wait.
@@ -228,56 +161,7 @@ private:
     Clock::time_point last_;
 };
 
-// Samples the process's thread count and memory from /proc while a run lasts.
-class Sampler {
-public:
-    Sampler()
-        : thread_([this] {
-              while (!stop_) {
-                  Sample();
-                  std::this_thread::sleep_for(1ms);
-              }
-          }) {}
-    ~Sampler() {
-        stop_ = true;
-        thread_.join();
-    }
-    long peakThreads() const { return peakThreads_; }
-    long peakVirtualKiB() const { return peakVirtual_; }
-
-private:
-    void Sample() {
-        std::ifstream status("/proc/self/status");
-        std::string key;
-        long value = 0;
-        while (status >> key) {
-            if (key == "Threads:" && status >> value) {
-                peakThreads_ = std::max(peakThreads_.load(), value);
-            } else if (key == "VmSize:" && status >> value) {
-                peakVirtual_ = std::max(peakVirtual_.load(), value);
-            }
-        }
-    }
-
-    std::atomic<bool> stop_{false};
-    std::atomic<long> peakThreads_{0};
-    std::atomic<long> peakVirtual_{0};
-    std::thread thread_;
-};
-
-long StatusField(const std::string& name) {
-    std::ifstream status("/proc/self/status");
-    std::string key;
-    while (status >> key) {
-        long value = 0;
-        if (key == name + ":" && status >> value) {
-            return value;
-        }
-    }
-    return -1;
-}
-
-void RunOnce(int servers, LoopbackServers& loopback) {
+void RunOnce(int servers, bench::LoopbackServers& loopback) {
     auto list = std::make_shared<ServerList>();
     for (int i = 0; i < servers; ++i) {
         const auto k = static_cast<std::size_t>(i / 2);
@@ -307,13 +191,13 @@ void RunOnce(int servers, LoopbackServers& loopback) {
         }
     };
 
-    std::ofstream("/proc/self/clear_refs") << "5";  // resets the peak resident size
+    bench::ResetPeakResident();
     GuiThread gui;
     auto view = std::make_shared<BenchView>(servers, gui);
     Clock::time_point created;
     Clock::duration probeAllTook{};
     {
-        Sampler sampler;
+        bench::Sampler sampler;
         gui.Post([&] {
             created = Clock::now();
             ProbeAll(list, view, environment);
@@ -340,7 +224,7 @@ void RunOnce(int servers, LoopbackServers& loopback) {
             "stall %.1f ms; peak %d workers, %ld threads; peak resident %ld MiB, virtual %ld "
             "MiB; %d starts failed, %d rows wrong\n",
             servers, last ? Ms(*last - created) : -1.0, Ms(probeAllTook), Ms(stall),
-            peakAlive.load(), sampler.peakThreads(), StatusField("VmHWM") / 1024,
+            peakAlive.load(), sampler.peakThreads(), bench::StatusField("VmHWM") / 1024,
             sampler.peakVirtualKiB() / 1024, failedStarts.load(), wrong);
     }
 }
@@ -366,7 +250,7 @@ int main(int argc, char** argv) {
     }
     std::printf("default thread stack %zu KiB, %u cores\n", stack / 1024,
                 std::thread::hardware_concurrency());
-    LoopbackServers loopback(16);
+    bench::LoopbackServers loopback(16);
     for (const int servers : sizes) {
         RunOnce(servers, loopback);
     }

@@ -8,13 +8,17 @@
 
 namespace kestrune {
 
-// GUI thread: starts one worker per row of the view (the row count is read once), in ascending
-// order, each running ProbeServer for its row's position, and returns without waiting for any.
-// A worker that cannot be started is skipped; its row keeps its status. The workers share the
-// list and the view, so neither is released under them.
+// GUI thread: reads the row count of the view once and returns at once. A starter thread (the
+// GUI thread itself when no starter can be started) then gives every row, in ascending order, a
+// worker of its own that runs ProbeServer for the row's position: a new thread, or one whose own
+// row is done and that waits for another while rows are still being given out. Every attempt thus
+// starts at once, however many others wait on the network. When no worker can be found for a
+// row, the row is skipped and keeps its status. Nothing waits for the workers; they share the list
+// and the view, so neither is released under them.
 void ProbeAll(std::shared_ptr<ServerList> list, std::shared_ptr<ProbeView> view);
 
-// The same with the thread start and the attempt given.
+// The same with the thread start and the attempt given; the starter is started with
+// `environment.startThread` too, before any worker.
 void ProbeAll(std::shared_ptr<ServerList> list, std::shared_ptr<ProbeView> view,
               const ProbeEnvironment& environment);
 

@@ -18,7 +18,8 @@ struct ProbeEnvironment {
     ConnectAttempt tryConnect;
 };
 
-// A detached std::thread per worker, with the default stack size, and TryTcpConnect.
+// A detached std::thread with the default stack size, below the GUI thread in priority, and
+// TryTcpConnect.
 ProbeEnvironment DefaultProbeEnvironment();
 
 }  // namespace kestrune

@@ -6,9 +6,11 @@
 
 namespace kestrune {
 
-// How long one attempt waits for an answer. A host that does not answer is given up after about
-// the time the Windows client's platform waits (a first SYN and two retransmissions, 3 + 6 + 12
-// seconds), not after the two minutes of Linux's default SYN retries.
+// How long one attempt waits for an answer: about as long as Windows waits by default for an
+// unanswered connect (a SYN and two retransmissions, 3 + 6 + 12 seconds), not the two minutes of
+// Linux's default SYN retries. It is a deadline on a non-blocking connect, so it is the same on
+// every kernel: TCP_SYNCNT only offers steps of 15 or 31 seconds, and TCP_USER_TIMEOUT depends
+// on how the kernel clamps its retransmission timer.
 inline constexpr std::chrono::milliseconds kAttemptTimeLimit{21000};
 
 // The TCP port an attempt uses for a converted port text: below 1 counts as 1, and only the low

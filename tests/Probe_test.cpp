@@ -256,18 +256,26 @@ private:
 };
 
 // Starts workers on joinable threads so that every test ends with none left running. A start
-// can be made to fail, and starts can be kept back to be run one by one.
+// can be made to fail, and starts can be kept back to be run one by one. Starts come from the
+// probe's starter thread as well as from the test's thread.
 class Workers {
 public:
     ~Workers() { JoinAll(); }
 
-    void FailStart(int nth) { failing_.insert(nth); }
-    void KeepBack() { keepBack_ = true; }
+    // The nth start (1-based) throws; the first start of a probe is its starter.
+    void FailStart(int nth) {
+        std::lock_guard lock(mutex_);
+        failing_.insert(nth);
+    }
+    void KeepBack() {
+        std::lock_guard lock(mutex_);
+        keepBack_ = true;
+    }
 
     std::function<void(std::function<void()>)> Starter() {
         return [this](std::function<void()> work) {
-            ++starts_;
-            if (failing_.contains(starts_)) {
+            std::lock_guard lock(mutex_);
+            if (failing_.contains(++starts_)) {
                 throw std::system_error(
                     std::make_error_code(std::errc::resource_unavailable_try_again));
             }
@@ -279,10 +287,19 @@ public:
         };
     }
 
-    int started() const { return static_cast<int>(threads_.size() + keptBack_.size()); }
-    std::size_t keptBack() const { return keptBack_.size(); }
-    // Runs the kept-back worker `index` on a thread of its own.
-    void RunKeptBack(std::size_t index) { Run(std::move(keptBack_.at(index))); }
+    int started() const {
+        std::lock_guard lock(mutex_);
+        return static_cast<int>(threads_.size() + keptBack_.size());
+    }
+    std::size_t keptBack() const {
+        std::lock_guard lock(mutex_);
+        return keptBack_.size();
+    }
+    // Runs the kept-back work `index` on a thread of its own.
+    void RunKeptBack(std::size_t index) {
+        std::lock_guard lock(mutex_);
+        Run(std::move(keptBack_.at(index)));
+    }
 
     // Waits until every running worker has ended, then joins them.
     void AwaitAll() {
@@ -294,16 +311,26 @@ public:
         JoinAll();
     }
 
+    // Joins every thread, also those started while joining.
     void JoinAll() {
-        for (std::thread& thread : threads_) {
-            if (thread.joinable()) {
-                thread.join();
+        for (std::size_t i = 0;; ++i) {
+            std::thread* thread = nullptr;
+            {
+                std::lock_guard lock(mutex_);
+                if (i >= threads_.size()) {
+                    return;
+                }
+                thread = &threads_[i];
+            }
+            if (thread->joinable()) {
+                thread->join();
             }
         }
     }
 
     void Clear() {
         JoinAll();
+        std::lock_guard lock(mutex_);
         starts_ = 0;
         failing_.clear();
         keepBack_ = false;
@@ -313,6 +340,7 @@ public:
     }
 
 private:
+    // Under mutex_.
     void Run(std::function<void()> work) {
         threads_.emplace_back([this, work = std::move(work)] {
             work();
@@ -322,13 +350,13 @@ private:
         });
     }
 
+    mutable std::mutex mutex_;
+    std::condition_variable ended_;
     int starts_ = 0;
     std::set<int> failing_;
     bool keepBack_ = false;
     std::vector<std::function<void()>> keptBack_;
-    std::vector<std::thread> threads_;
-    std::mutex mutex_;
-    std::condition_variable ended_;
+    std::deque<std::thread> threads_;  // a deque, so that a thread being joined never moves
     std::size_t finished_ = 0;
 };
 
@@ -383,15 +411,19 @@ TEST_F(ProbeTest, StartsOneWorkerPerRowOfTheViewInAscendingOrder) {
     workers_.KeepBack();
     ProbeAll(list_, view_, {workers_.Starter(), attempt_->Function()});
 
-    // ProbeAll has returned without running any worker.
-    ASSERT_EQ(workers_.keptBack(), 3u);
+    // ProbeAll has returned, leaving the starts to its starter.
+    ASSERT_EQ(workers_.keptBack(), 1u);
+    workers_.RunKeptBack(0);
+    workers_.AwaitAll();
+    ASSERT_EQ(workers_.keptBack(), 4u);
     EXPECT_TRUE(attempt_->Calls().empty());
-    for (std::size_t k = 0; k < 3; ++k) {
+    // The workers were started in ascending order of position.
+    for (std::size_t k = 1; k <= 3; ++k) {
         workers_.RunKeptBack(k);
         view_->RunNext(2);
         workers_.AwaitAll();
-        ASSERT_EQ(attempt_->Calls().size(), k + 1);
-        EXPECT_EQ(attempt_->Calls()[k].second, static_cast<std::int32_t>(k + 1));
+        ASSERT_EQ(attempt_->Calls().size(), k);
+        EXPECT_EQ(attempt_->Calls()[k - 1].second, static_cast<std::int32_t>(k));
     }
     EXPECT_EQ(StatusAt(4), ServerStatus::Unknown);
 }
@@ -442,12 +474,18 @@ TEST_F(ProbeTest, RowWhoseWorkerCannotStartKeepsItsStatus) {
     AddServer("a", "1");
     AddServer("b", "2");
     AddServer("c", "3");
-    workers_.FailStart(2);
+    // a's worker stays busy, so that b and c each need a thread of their own.
+    attempt_->Hold(1);
+    attempt_->Hold(3);
+    workers_.FailStart(3);  // the starter, a's worker, then b's
     Start();
+    attempt_->WaitUntilHeld(1);
+    attempt_->WaitUntilHeld(3);
+    attempt_->ReleaseAll();
     view_->RunNext(4);
     workers_.AwaitAll();
 
-    EXPECT_EQ(workers_.started(), 2);
+    EXPECT_EQ(workers_.started(), 3);
     EXPECT_THAT(attempt_->Calls(),
                 ::testing::UnorderedElementsAre(::testing::Pair("a", 1), ::testing::Pair("c", 3)));
     EXPECT_EQ(StatusAt(2), ServerStatus::Unknown);
@@ -455,6 +493,37 @@ TEST_F(ProbeTest, RowWhoseWorkerCannotStartKeepsItsStatus) {
     EXPECT_EQ(RowAt(1).image, kUnknownImage);
     EXPECT_EQ(RowAt(0).text, kOfflineText);
     EXPECT_EQ(RowAt(2).text, kOfflineText);
+}
+
+// However many attempts wait on the network, every row's attempt is under way at once.
+TEST_F(ProbeTest, EveryAttemptRunsAtOnce) {
+    constexpr int kServers = 50;
+    for (int port = 1; port <= kServers; ++port) {
+        AddServer("s", std::to_string(port));
+        attempt_->Hold(port);
+    }
+    Start();
+    for (int port = 1; port <= kServers; ++port) {
+        attempt_->WaitUntilHeld(port);
+    }
+    attempt_->ReleaseAll();
+    view_->RunNext(2 * kServers);
+    workers_.AwaitAll();
+    for (int row = 0; row < kServers; ++row) {
+        EXPECT_EQ(RowAt(row).textUpdates, 1);
+    }
+}
+
+TEST_F(ProbeTest, WithoutAStarterTheGuiThreadStartsTheWorkers) {
+    AddServer("a", "1");
+    AddServer("b", "2");
+    workers_.FailStart(1);
+    Start();
+    EXPECT_EQ(workers_.started(), 2);
+    view_->RunNext(4);
+    workers_.AwaitAll();
+    EXPECT_EQ(RowAt(0).text, kOfflineText);
+    EXPECT_EQ(RowAt(1).text, kOfflineText);
 }
 
 TEST_F(ProbeTest, LoopbackServersTurnOnlineOrOfflineEachInItsOwnRow) {

@@ -158,18 +158,22 @@ TEST(ReadConnectionTextTest, ConvertsAChineseAccountToUtf8AndTakesThePasswordOut
 }
 
 TEST(ReadConnectionTextTest, KeepsTheRestAsItIsAndDropsEveryPasswordLine) {
-    // Lowercase names, blanks and a clear-text password line: none of them reaches the copy.
+    // Lowercase names, blanks, a clear-text password line, a line FreeRDP would take for an
+    // option: none of them reaches the copy.
     const std::string file =
         "username:s:tester\r\n"
         " Password 51:b:01AB0F0\r\n"
         "password:s:clear\r\n"
-        "%\xC3\xDC\xC2\xEB%\r\n"  // %密码%, an entry without password
+        "drivestoredirect:s:\rpassword 51:b:0F0\r\n"  // a lone CR ends a line for FreeRDP
+        "%\xC3\xDC\xC2\xEB%\r\n"                      // %密码%, an entry without password
+        "username:s:x\n/drive:all,/\r\n"              // FreeRDP would run it as an option
         "authentication level:i:2\n"
         "full address:s:host:1";
     const ConnectionFileContent content = ReadConnectionText(file);
     EXPECT_EQ(content.freeRdpText,
-              "username:s:tester\r\n%\xE5\xAF\x86\xE7\xA0\x81%\r\n"
-              "authentication level:i:2\nfull address:s:host:1");
+              "username:s:tester\r\ndrivestoredirect:s:\r%\xE5\xAF\x86\xE7\xA0\x81%\r\n"
+              "username:s:x\nauthentication level:i:2\nfull address:s:host:1");
+    EXPECT_THAT(content.ignoredLines, ElementsAre("/drive:all,/"));
     EXPECT_EQ(content.passwordField, "01AB0F0");
     EXPECT_FALSE(content.ignoreCertificate);
 }

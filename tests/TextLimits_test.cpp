@@ -26,8 +26,8 @@ std::vector<Case> Cases() {
     return {
         {"plain", "127.0.0.1", Kind::ServerText, nullopt},
         {"empty", "", Kind::ServerText, nullopt},
-        {"two-byte", "\xBB\xFA\xB7\xBF", Kind::ServerText, nullopt},              // 机房
-        {"bar as second byte", "\x96|\xC3\xC5", Kind::ServerText, nullopt},       // 東门
+        {"two-byte", "\xBB\xFA\xB7\xBF", Kind::ServerText, nullopt},             // 机房
+        {"bar as second byte", "\x96|\xC3\xC5", Kind::ServerText, nullopt},      // 東门
         {"marker after lead byte", "\x96#onsole:1", Kind::ServerText, nullopt},  // 東 + onsole:1
         {"greater-than in a server text", "a>b", Kind::ServerText, nullopt},
         {"bar", "a|b", Kind::ServerText, TextFault::Delimiter},

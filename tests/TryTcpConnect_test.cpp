@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/Network.h"
 #include "tests/support/LoopbackSocket.h"
 
 namespace kestrune {
@@ -38,6 +39,15 @@ TEST(TryTcpConnect, ConnectsToAListeningPortInEveryNumericForm) {
 TEST(TryTcpConnect, RefusedPortFails) {
     const LoopbackSocket refusing = LoopbackSocket::Refusing();
     EXPECT_FALSE(TryTcpConnect("127.0.0.1", refusing.port()));
+}
+
+// The attempt ends at its deadline when no answer comes (here a short one, so that the test does
+// not wait the full time; without a deadline it would wait for the kernel's retries).
+TEST(TryTcpConnect, UnansweredAttemptEndsAtItsDeadline) {
+    const LoopbackSocket silent = LoopbackSocket::Silent();
+    const auto address = ParseNumericIpv4("127.0.0.1");
+    ASSERT_TRUE(address);
+    EXPECT_FALSE(ConnectTcp(*address, silent.port(), std::chrono::milliseconds(200)));
 }
 
 TEST(TryTcpConnect, EmptyAddressFailsWithoutTraffic) {

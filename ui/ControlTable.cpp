@@ -15,8 +15,10 @@
 #include <limits>
 
 #include "ui/CaptionButton.h"
+#include "ui/CaptionGroupBox.h"
 #include "ui/Fonts.h"
 #include "ui/HyperlinkLabel.h"
+#include "ui/ServerListView.h"
 
 namespace kestrune {
 
@@ -46,9 +48,9 @@ QWidget* MakeControl(const ControlRow& row, QWidget* parent) {
             return box;
         }
         case ControlKind::GroupBox:
-            return new QGroupBox(caption, parent);
+            return new CaptionGroupBox(caption, parent);
         case ControlKind::ListView:
-            return new QTableView(parent);
+            return new ServerListView(parent);
         case ControlKind::PushButton:
             return new CaptionButton(caption, parent);
         case ControlKind::LineEdit: {

@@ -11,8 +11,8 @@ namespace kestrune {
 
 enum class ControlKind {
     PictureBox,   // QLabel with a thin sunken edge
-    GroupBox,     // QGroupBox
-    ListView,     // QTableView in report style
+    GroupBox,     // CaptionGroupBox (a QGroupBox)
+    ListView,     // ServerListView (a QTableView) in report style
     PushButton,   // CaptionButton
     LineEdit,     // QLineEdit without length limit
     TextEdit,     // QPlainTextEdit, word wrap, no scroll bars
@@ -36,7 +36,7 @@ enum ControlFlag : unsigned {
 // One line of a window's control table. Positions and sizes are pixels in the client area of
 // the parent, which is the window itself or a control of an earlier line.
 struct ControlRow {
-    const char* name;    // the control's objectName
+    const char* name;  // the control's objectName
     ControlKind kind;
     const char* parent;  // nullptr: the window
     int x;

@@ -19,7 +19,8 @@ QStringList SongTiFamilies() {
         }
         // Prefer a serif face, as the named one is; else any face with the characters.
         for (const QString& family : installed) {
-            if (family.contains(QStringLiteral("Ming")) || family.contains(QStringLiteral("Serif"))) {
+            if (family.contains(QStringLiteral("Ming")) ||
+                family.contains(QStringLiteral("Serif"))) {
                 list.append(family);
                 return list;
             }

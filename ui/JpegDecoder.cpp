@@ -48,8 +48,8 @@ bool DecodeInto(Decoder* d, const QByteArray* data, QImage* out) {
         return false;
     }
     d->info.out_color_space = JCS_RGB;
-    if (d->info.image_width == 0 || d->info.image_height == 0 ||
-        d->info.image_width > kMaxSide || d->info.image_height > kMaxSide) {
+    if (d->info.image_width == 0 || d->info.image_height == 0 || d->info.image_width > kMaxSide ||
+        d->info.image_height > kMaxSide) {
         jpeg_destroy_decompress(&d->info);
         return false;
     }

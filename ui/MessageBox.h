@@ -15,6 +15,8 @@ struct MessageRequest {
     QString caption;
     MessageIcon icon = MessageIcon::None;
     MessageButtons buttons = MessageButtons::Ok;
+
+    friend bool operator==(const MessageRequest&, const MessageRequest&) = default;
 };
 
 // Every message box of the program goes through here. The box has no parent and is

@@ -73,7 +73,7 @@ QVariant ServerRowsModel::data(const QModelIndex& index, int role) const {
             }
             break;
         case Qt::TextAlignmentRole:
-            return QVariant::fromValue(kColumns[column].alignment);
+            return static_cast<int>(kColumns[column].alignment);
         case kItemValueRole:
             return row.itemValue;
         default:
@@ -91,7 +91,7 @@ QVariant ServerRowsModel::headerData(int section, Qt::Orientation orientation, i
         return QString::fromUtf8(column.header);
     }
     if (role == Qt::TextAlignmentRole) {
-        return QVariant::fromValue(column.alignment);
+        return static_cast<int>(column.alignment);
     }
     return {};
 }

@@ -130,13 +130,17 @@ ConnectionFileContent ReadConnectionText(std::string_view cp936Text) {
     content.freeRdpText.reserve(text.size());
     std::size_t start = 0;
     while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        end = end == std::string::npos ? text.size() : end + 1;
+        // FreeRDP ends a line at either CR or LF, so a lone CR must end one here too.
+        std::size_t lineEnd = text.find_first_of("\r\n", start);
+        lineEnd = lineEnd == std::string::npos ? text.size() : lineEnd;
+        std::size_t end = text.find_first_not_of("\r\n", lineEnd);
+        end = end == std::string::npos ? text.size() : end;
+        const std::string_view line = std::string_view(text).substr(start, lineEnd - start);
         const std::string_view whole = std::string_view(text).substr(start, end - start);
         start = end;
-        std::string_view line = whole;
-        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
-            line.remove_suffix(1);
+        if (line.starts_with('/')) {
+            content.ignoredLines.emplace_back(line);
+            continue;
         }
         const std::optional<Setting> setting = ParseSetting(line);
         // No line about a password reaches the plain copy, whatever its spelling.
@@ -264,6 +268,9 @@ int RunRdpClientAdapter(const std::vector<std::string>& arguments, const ClientR
         return 1;
     }
     ConnectionFileContent content = ReadConnectionText(*text);
+    for (const std::string& line : content.ignoredLines) {
+        errors << kProgramName << ": ignoring the line " << line << "\n";
+    }
 
     std::optional<std::string> password;
     if (content.passwordField) {

@@ -24,7 +24,8 @@ struct TranslatedSwitches {
 };
 TranslatedSwitches TranslateSwitches(const std::vector<std::string>& switches);
 
-// What the adapter takes from a connection file (code page 936, CR LF lines).
+// What the adapter takes from a connection file (code page 936, CR LF lines). Lines end at CR or
+// LF, as FreeRDP reads them.
 struct ConnectionFileContent {
     // The whole file in UTF-8 without any password line: what FreeRDP gets to read.
     std::string freeRdpText;
@@ -34,6 +35,9 @@ struct ConnectionFileContent {
     std::optional<std::string> passwordField;
     // "authentication level:i:0": connect whatever the server's certificate says.
     bool ignoreCertificate = false;
+    // Lines left out of the copy because FreeRDP would take them for its own command-line
+    // options (it does so with every line that begins with "/").
+    std::vector<std::string> ignoredLines;
 };
 ConnectionFileContent ReadConnectionText(std::string_view cp936Text);
 

@@ -1,7 +1,9 @@
-// Connect, end to end on loopback: the launcher writes the connection file and starts the
-// Windows client's name, which resolves to kestrune-rdp beside this program; the adapter runs
-// FreeRDP's X11 client against FreeRDP's shadow server, which asks for NLA against a SAM file.
-// The xfreerdp on PATH is a wrapper that adds "+auth-only" and records the real client's status.
+// Connect, end to end on loopback: Kestrune's main window reads ms.ini, the user selects the row
+// and presses Enter; the launcher writes the connection file and starts the Windows client's
+// name, which resolves to kestrune-rdp beside this program; the adapter runs FreeRDP's X11
+// client against FreeRDP's shadow server, which asks for NLA against a SAM file. The xfreerdp on
+// PATH is a wrapper that adds "+auth-only" and records the real client's status. The window runs
+// on the offscreen platform; the client gets the test's own X display.
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -28,21 +30,30 @@
 #include <utility>
 #include <vector>
 
+#include <QPointer>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+
+#include "app/StartSequence.h"
+#include "core/AppState.h"
 #include "core/LaunchOptions.h"
 #include "core/ServerList.h"
-#include "launch/LauncherView.h"
-#include "launch/SessionLauncher.h"
+#include "core/SettingsFile.h"
 #include "platform/FileSystem.h"
 #include "platform/ProcessStart.h"
 #include "platform/TempFiles.h"
+#include "tests/gui/GuiHelpers.h"
 #include "tests/support/Isolation.h"
+#include "ui/MainWindow.h"
+#include "ui/MessageBox.h"
 
 extern char** environ;
 
 namespace kestrune {
 namespace {
 
-using ::testing::Contains;
+using ::testing::ElementsAre;
 using ::testing::EndsWith;
 using ::testing::HasSubstr;
 using ::testing::Not;
@@ -177,17 +188,6 @@ bool Accepts(std::uint16_t port) {
     return ok;
 }
 
-class FakeLauncherView : public LauncherView {
-public:
-    int SelectedPosition() const override { return 1; }
-    const LaunchOptionControls& OptionControls() const override { return options; }
-    void SetConnectEnabled(bool enabled) override { connectEnabled = enabled; }
-    void ShowSelectionMessage() override { ADD_FAILURE() << "a row is selected"; }
-
-    LaunchOptionValues options;
-    bool connectEnabled = true;
-};
-
 // What the wrapper saw of one client run.
 struct ClientRecord {
     int status = -1;
@@ -280,20 +280,38 @@ protected:
         ::setenv("PATH", (bin + ":" + (path != nullptr ? path : "/usr/bin:/bin")).c_str(), 1);
     }
 
-    // Connects to the server with the given stored password and gives what the client did.
+    // As the user does: ms.ini holds the server with the given stored password, with console
+    // and 1024*768 checked; Kestrune starts, the row turns online, the user selects it and
+    // presses Enter. Gives what the client did.
     ClientRecord Connect(const std::string& storedPassword) {
-        ServerList list;
-        ServerEntry entry;
-        entry.address = "127.0.0.1";
-        entry.port = std::to_string(port_);
-        entry.account = kAccount;
-        entry.password = storedPassword;
-        list.Append(entry);
-        FakeLauncherView view;
-        view.options.console = true;
-        view.options.r1024x768 = true;
-        LaunchSession(view, list);
-        EXPECT_TRUE(view.connectEnabled);
+        ServerList servers;
+        servers.Append(
+            testing::Server("127.0.0.1", std::to_string(port_), kAccount, storedPassword));
+        LaunchOptionValues options;
+        options.console = true;
+        options.r1024x768 = true;
+        EXPECT_TRUE(SaveSettings("ms.ini", servers, options, ""));
+
+        // No box may wait for an answer: "no row selected" would show up here.
+        ScriptedMessageBoxes boxes;
+        AppState state;
+        EXPECT_TRUE(RunStartupRoutine(state));
+        QPointer<MainWindow> window = testing::OpenWindow<MainWindow>();
+        if (window == nullptr) {
+            ADD_FAILURE() << "the main window did not open";
+            return {};
+        }
+        auto* list = testing::Find<QTableView>(*window, "超级列表框1");
+        auto* connect = testing::Find<QPushButton>(*window, "按钮_连接服务器");
+        EXPECT_TRUE(testing::WaitUntil([&] {
+            return list->model()->index(0, 3).data().toString() == QStringLiteral("在线");
+        }));
+        testing::ClickRow(*list, 0);
+        QTest::keyClick(list, Qt::Key_Return);
+        EXPECT_TRUE(boxes.Asked().empty());
+        EXPECT_TRUE(connect->isEnabled());
+        window->close();
+        testing::Settle();
 
         ClientRecord record;
         if (!WaitFor([&] { return PathExists(record_); })) {
@@ -339,11 +357,10 @@ TEST_F(RdpLoginTest, TheStoredPasswordLogsIn) {
     EXPECT_EQ(record.copyMode, "600\n");
     EXPECT_THAT(record.copyText, HasSubstr("username:s:tester\r\n"));
     EXPECT_THAT(record.copyText, Not(HasSubstr("password")));
-    // The password went through standard input, never on the command line.
-    EXPECT_THAT(record.arguments, Contains("/from-stdin:force"));
-    EXPECT_THAT(record.arguments, Contains("/cert:ignore"));
-    EXPECT_THAT(record.arguments, Contains("/admin"));
-    EXPECT_THAT(record.arguments, Contains("/w:1024"));
+    // The options' switches translated; the password went through standard input, never on the
+    // command line.
+    EXPECT_THAT(record.arguments, ElementsAre(record.arguments.front(), "/admin", "/w:1024",
+                                              "/h:768", "/from-stdin:force", "/cert:ignore"));
     for (const std::string& argument : record.arguments) {
         EXPECT_THAT(argument, Not(HasSubstr(kPassword)));
     }
