@@ -1,6 +1,7 @@
 #include "core/ServerList.h"
 
 #include <atomic>
+#include <utility>
 
 namespace kestrune {
 
@@ -14,8 +15,8 @@ int ServerList::Count() const {
     return static_cast<int>(items_.size());
 }
 
-void ServerList::Append(const ServerEntry& entry) {
-    IdentifiedEntry item{nextId.fetch_add(1, std::memory_order_relaxed), entry};
+void ServerList::Append(ServerEntry entry) {
+    IdentifiedEntry item{nextId.fetch_add(1, std::memory_order_relaxed), std::move(entry)};
     std::lock_guard lock(mutex_);
     items_.push_back(std::move(item));
 }

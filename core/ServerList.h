@@ -36,7 +36,7 @@ struct IdentifiedEntry {
 class ServerList {
 public:
     int Count() const;
-    void Append(const ServerEntry& entry);
+    void Append(ServerEntry entry);
     // A copy of the entry at p; an empty Unknown entry when p is outside 1..Count.
     ServerEntry EntryAt(int p) const;
     void ReplaceFields(int p, const std::string& address, const std::string& port,

@@ -87,16 +87,20 @@ std::string LoadSettings(const std::string& fileName) {
 }
 
 void ParseSettings(std::string_view settingsText, ServerList& list, LaunchOptionControls& options) {
-    for (const std::string& line : SplitText(settingsText, kLineEnd)) {
-        const std::vector<std::string> m = SplitText(line, "|");
+    for (const std::string_view line : SplitTextViews(settingsText, kLineEnd)) {
+        const std::vector<std::string_view> m = SplitTextViews(line, "|");
         if (m.size() >= 3) {
             ServerEntry e;
             e.address = m[0];
             e.port = m[1];
             e.account = m[2];
-            e.password = m.size() > 3 ? m[3] : std::string();
-            e.remark = m.size() > 4 ? UnfoldLineBreaks(m[4]) : std::string();
-            list.Append(e);
+            if (m.size() > 3) {
+                e.password = m[3];
+            }
+            if (m.size() > 4) {
+                e.remark = UnfoldLineBreaks(m[4]);
+            }
+            list.Append(std::move(e));
         }
         const bool endsInOne = !line.empty() && line.back() == '1';
         if (FindText(line, kConsoleMarker) != -1) {

@@ -27,6 +27,10 @@ int FindText(std::string_view text, std::string_view what, int start) {
         return -1;
     }
     const std::size_t from = start <= 1 ? 0 : static_cast<std::size_t>(start) - 1;
+    // A match at a character start is a byte match too: most lines hold none at all.
+    if (text.find(what, from) == std::string_view::npos) {
+        return -1;
+    }
     const std::size_t at =
         FirstCharWhere(text, from, [&](std::size_t i) { return MatchesAt(text, i, what); });
     return at == text.size() ? -1 : static_cast<int>(at) + 1;
@@ -42,11 +46,11 @@ int FindLastChar(std::string_view text, char c) {
     return last;
 }
 
-std::vector<std::string> SplitText(std::string_view text, std::string_view delimiter) {
-    std::vector<std::string> members;
+std::vector<std::string_view> SplitTextViews(std::string_view text, std::string_view delimiter) {
+    std::vector<std::string_view> members;
     if (delimiter.empty()) {
         if (!text.empty()) {
-            members.emplace_back(text);
+            members.push_back(text);
         }
         return members;
     }
@@ -54,7 +58,7 @@ std::vector<std::string> SplitText(std::string_view text, std::string_view delim
     std::size_t i = 0;
     while (i < text.size()) {
         if (MatchesAt(text, i, delimiter)) {
-            members.emplace_back(text.substr(memberStart, i - memberStart));
+            members.push_back(text.substr(memberStart, i - memberStart));
             i += delimiter.size();
             memberStart = i;
         } else {
@@ -62,13 +66,18 @@ std::vector<std::string> SplitText(std::string_view text, std::string_view delim
         }
     }
     if (memberStart < text.size()) {
-        members.emplace_back(text.substr(memberStart));
+        members.push_back(text.substr(memberStart));
     }
     return members;
 }
 
+std::vector<std::string> SplitText(std::string_view text, std::string_view delimiter) {
+    const std::vector<std::string_view> views = SplitTextViews(text, delimiter);
+    return {views.begin(), views.end()};
+}
+
 std::string ReplaceAll(std::string_view text, std::string_view what, std::string_view with) {
-    if (what.empty()) {
+    if (what.empty() || text.find(what) == std::string_view::npos) {
         return std::string(text);
     }
     std::string out;

@@ -31,6 +31,8 @@ int FindLastChar(std::string_view text, char c);
 // member and a leading one an empty first member); the rest after the last delimiter is a member
 // only if it is not empty; the empty text has no members.
 std::vector<std::string> SplitText(std::string_view text, std::string_view delimiter);
+// The same members as views into `text`, for readers that copy only what they keep.
+std::vector<std::string_view> SplitTextViews(std::string_view text, std::string_view delimiter);
 
 // Replaces every occurrence of `what`, scanning from the first byte; the scan goes on behind each
 // match, so an inserted value is not scanned again.
