@@ -15,6 +15,14 @@ std::string root;
 
 class IsolationListener : public ::testing::EmptyTestEventListener {
     void OnTestStart(const ::testing::TestInfo&) override { IsolateTest(); }
+    // A failed test keeps its directory for a look; a passed one leaves nothing behind.
+    void OnTestEnd(const ::testing::TestInfo& info) override {
+        if (info.result() != nullptr && info.result()->Passed() && !root.empty() &&
+            ::chdir("/") == 0) {
+            std::error_code ignored;
+            std::filesystem::remove_all(root, ignored);
+        }
+    }
 };
 
 void MakeDirectory(const std::string& path) {
