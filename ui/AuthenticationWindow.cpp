@@ -42,11 +42,6 @@ public:
     }
 };
 
-template <typename T>
-T* Control(QWidget& window, const char* name) {
-    return window.findChild<T*>(QString::fromUtf8(name));
-}
-
 }  // namespace
 
 AuthenticationWindow::AuthenticationWindow(AppState& state) : QDialog(nullptr), state_(state) {

@@ -129,7 +129,9 @@ QSize ClientSizeFor(QSize outerSize) {
 
 void PrepareFixedWindow(QDialog& window, const QString& caption, QSize outerSize) {
     window.setWindowTitle(caption);
-    window.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+    // A normal window, not a dialog: every window of the program has its own taskbar button, and
+    // a window manager does not treat it as transient for another.
+    window.setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     window.setSizeGripEnabled(false);
     window.setFixedSize(ClientSizeFor(outerSize));

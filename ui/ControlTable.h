@@ -2,10 +2,10 @@
 
 #include <QSize>
 #include <QString>
+#include <QWidget>
 #include <span>
 
 class QDialog;
-class QWidget;
 
 namespace kestrune {
 
@@ -60,5 +60,13 @@ void PrepareFixedWindow(QDialog& window, const QString& caption, QSize outerSize
 
 // Creates the controls of `rows` in order, each named after its line.
 void BuildControls(QWidget& window, std::span<const ControlRow> rows);
+
+// A control that BuildControls made, by its name.
+template <typename T>
+T* Control(const QWidget& window, const char* name) {
+    T* control = window.findChild<T*>(QString::fromUtf8(name));
+    Q_ASSERT(control != nullptr);
+    return control;
+}
 
 }  // namespace kestrune

@@ -57,13 +57,6 @@ constexpr std::array<ControlRow, 17> kControls = {{
 constexpr std::array<int, 4> kColumnWidths = {130, 50, 100, 60};
 // clang-format on
 
-template <typename T>
-T* Control(const QWidget& window, const char* name) {
-    T* control = window.findChild<T*>(QString::fromUtf8(name));
-    Q_ASSERT(control != nullptr);
-    return control;
-}
-
 QString StatusText(ServerStatus status) {
     switch (status) {
         case ServerStatus::Online:

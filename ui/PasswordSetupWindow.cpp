@@ -28,11 +28,6 @@ constexpr std::array<ControlRow, 7> kControls = {{
     {"按钮2", ControlKind::PushButton, nullptr, 205, 65, 70, 26, "取消(NO)", kPlain},
 }};
 
-template <typename T>
-T* Control(QWidget& window, const char* name) {
-    return window.findChild<T*>(QString::fromUtf8(name));
-}
-
 }  // namespace
 
 PasswordSetupWindow::PasswordSetupWindow(AppState& state) : QDialog(nullptr), state_(state) {

@@ -48,13 +48,6 @@ constexpr std::array<Field, 5> kFields = {{
 
 constexpr std::size_t kRemark = 4;
 
-template <typename T>
-T* Control(const QWidget& window, const char* name) {
-    T* control = window.findChild<T*>(QString::fromUtf8(name));
-    Q_ASSERT(control != nullptr);
-    return control;
-}
-
 }  // namespace
 
 ServerEditorWindow::ServerEditorWindow(AppState& state, std::function<void()> refreshRows)

@@ -21,8 +21,14 @@ const std::array<Column, 4> kColumns = {{
 }  // namespace
 
 ServerRowsModel::ServerRowsModel(QObject* parent) : QAbstractTableModel(parent) {
+    // The same picture when selected: the view would otherwise tint it with the selection
+    // colour, and a yellow screen would turn green.
     for (int i = 0; i < kStateImageCount; ++i) {
-        stateImages_.push_back(QPixmap::fromImage(StateImage(i)));
+        const QPixmap picture = QPixmap::fromImage(StateImage(i));
+        QIcon icon;
+        icon.addPixmap(picture, QIcon::Normal);
+        icon.addPixmap(picture, QIcon::Selected);
+        stateImages_.push_back(icon);
     }
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
-#include <QPixmap>
+#include <QIcon>
 #include <QString>
 #include <array>
 #include <vector>
@@ -37,7 +37,7 @@ public:
 
 private:
     std::vector<ServerRow> rows_;
-    std::vector<QPixmap> stateImages_;
+    std::vector<QIcon> stateImages_;
 };
 
 }  // namespace kestrune

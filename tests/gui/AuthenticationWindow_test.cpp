@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/AppState.h"
+#include "tests/gui/GuiHelpers.h"
 #include "tests/support/Typing.h"
 #include "ui/AuthenticationWindow.h"
 #include "ui/ControlTable.h"
@@ -17,27 +18,9 @@
 namespace kestrune {
 namespace {
 
+using testing::Caption;
+using testing::Find;
 using testing::TypeText;
-
-template <typename T>
-T* Find(QWidget& window, const char* name) {
-    T* control = window.findChild<T*>(QString::fromUtf8(name));
-    EXPECT_NE(control, nullptr) << name;
-    return control;
-}
-
-QString Caption(QWidget& control) {
-    if (auto* label = qobject_cast<QLabel*>(&control)) {
-        return label->text();
-    }
-    if (auto* button = qobject_cast<QPushButton*>(&control)) {
-        return button->text();
-    }
-    if (auto* box = qobject_cast<QLineEdit*>(&control)) {
-        return box->text();
-    }
-    return {};
-}
 
 TEST(AuthenticationWindow, ControlsFollowTheTable) {
     struct Row {

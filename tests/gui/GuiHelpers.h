@@ -5,8 +5,12 @@
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QIcon>
 #include <QImage>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPixmap>
+#include <QPushButton>
 #include <QTableView>
 #include <QTest>
 #include <QWidget>
@@ -32,6 +36,20 @@ T* Find(const QWidget& window, const char* name) {
     T* control = window.findChild<T*>(QString::fromUtf8(name));
     EXPECT_NE(control, nullptr) << name;
     return control;
+}
+
+// The caption of a label or a button, or the text of a one-line box.
+inline QString Caption(const QWidget& control) {
+    if (const auto* label = qobject_cast<const QLabel*>(&control)) {
+        return label->text();
+    }
+    if (const auto* button = qobject_cast<const QPushButton*>(&control)) {
+        return button->text();
+    }
+    if (const auto* box = qobject_cast<const QLineEdit*>(&control)) {
+        return box->text();
+    }
+    return {};
 }
 
 // Processes events until `done` holds. The guard only turns a hang into a failure.
@@ -90,11 +108,19 @@ inline std::vector<int> ItemValues(const QTableView& list) {
     return values;
 }
 
+// The state image of a row as the model gives it.
+inline QImage ShownStateImage(const QAbstractItemModel& rows, int row) {
+    return rows.index(row, 0)
+        .data(Qt::DecorationRole)
+        .value<QIcon>()
+        .pixmap(QSize(12, 13))
+        .toImage();
+}
+
 // The number of the state image a row shows, -1 when none of the three.
 inline int StateImageOfRow(const QTableView& list, int row) {
     const std::array<QImage, 3> images = {StateImage(0), StateImage(1), StateImage(2)};
-    const QImage shown =
-        list.model()->index(row, 0).data(Qt::DecorationRole).value<QPixmap>().toImage();
+    const QImage shown = ShownStateImage(*list.model(), row);
     for (std::size_t i = 0; i < images.size(); ++i) {
         if (shown.convertToFormat(QImage::Format_ARGB32) ==
             images[i].convertToFormat(QImage::Format_ARGB32)) {

@@ -206,6 +206,24 @@ TEST_F(MainWindowTest, ShowsEachServerWithStatusTextImageAndItemValue) {
     EXPECT_EQ(StateImageOfRow(*list, 1), 1);
 }
 
+// The selection colours the row, not its state image: a selected unknown server still shows
+// its yellow screen, never a green-tinted one.
+TEST_F(MainWindowTest, ASelectedRowShowsItsStateImageUntinted) {
+    Open({Server("127.0.0.1", "3389", "a")});
+    ClickRow(*list, 0);
+    ASSERT_EQ(window->SelectedPosition(), 1);
+    const QColor screen = StateImage(2).pixelColor(5, 5);
+    const QImage shown = list->viewport()->grab().toImage();
+    const QRect cell = list->visualRect(list->model()->index(0, 0));
+    bool found = false;
+    for (int y = cell.top(); y <= cell.bottom() && !found; ++y) {
+        for (int x = cell.left(); x <= cell.right() && !found; ++x) {
+            found = shown.pixelColor(x, y) == screen;
+        }
+    }
+    EXPECT_TRUE(found);
+}
+
 TEST_F(MainWindowTest, APickedRowShowsItsRemarkAndEnablesDeleteAndConnect) {
     Open({Server("a", "1", "x", "", "first"), Server("b", "2", "y", "", "line one\r\nline two")});
     ClickRow(*list, 1);

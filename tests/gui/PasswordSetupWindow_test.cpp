@@ -12,6 +12,7 @@
 
 #include "core/AppState.h"
 #include "core/TextLimits.h"
+#include "tests/gui/GuiHelpers.h"
 #include "tests/support/Typing.h"
 #include "ui/ControlTable.h"
 #include "ui/MessageBox.h"
@@ -21,27 +22,9 @@
 namespace kestrune {
 namespace {
 
+using testing::Caption;
+using testing::Find;
 using testing::TypeText;
-
-template <typename T>
-T* Find(QWidget& window, const char* name) {
-    T* control = window.findChild<T*>(QString::fromUtf8(name));
-    EXPECT_NE(control, nullptr) << name;
-    return control;
-}
-
-QString Caption(QWidget& control) {
-    if (auto* label = qobject_cast<QLabel*>(&control)) {
-        return label->text();
-    }
-    if (auto* button = qobject_cast<QPushButton*>(&control)) {
-        return button->text();
-    }
-    if (auto* box = qobject_cast<QLineEdit*>(&control)) {
-        return box->text();
-    }
-    return {};
-}
 
 TEST(PasswordSetupWindow, ControlsFollowTheTable) {
     struct Row {

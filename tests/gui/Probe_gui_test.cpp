@@ -17,6 +17,7 @@
 #include "core/ProgramEnd.h"
 #include "core/SettingsFile.h"
 #include "probe/ProbeAll.h"
+#include "tests/gui/GuiHelpers.h"
 #include "tests/support/LoopbackSocket.h"
 #include "ui/MainWindow.h"
 #include "ui/Pictures.h"
@@ -39,9 +40,7 @@ QString StatusCell(MainWindow& window, int row) {
 }
 
 bool ShowsImage(MainWindow& window, int row, int image) {
-    QAbstractItemModel& rows = Rows(window);
-    const auto shown = rows.data(rows.index(row, 0), Qt::DecorationRole).value<QPixmap>();
-    return shown.toImage().convertToFormat(QImage::Format_ARGB32) ==
+    return testing::ShownStateImage(Rows(window), row).convertToFormat(QImage::Format_ARGB32) ==
            StateImage(image).convertToFormat(QImage::Format_ARGB32);
 }
 
