@@ -1,5 +1,5 @@
 // The settings file with 10,000 servers: the parse when the main window opens, and the compose
-// and encipher when it closes.
+// and encipher when it closes; the start-up password taken from a text full of password lines.
 
 #include <benchmark/benchmark.h>
 
@@ -60,6 +60,21 @@ void BM_ComposeAndEncipher(benchmark::State& state) {
                             static_cast<std::int64_t>(size));
 }
 BENCHMARK(BM_ComposeAndEncipher)->Unit(benchmark::kMillisecond);
+
+// The start-up password taken from a text that is full of password lines (a damaged or foreign
+// file): the time should grow with the text, not with its square.
+void BM_ExtractBetweenManyPieces(benchmark::State& state) {
+    std::string text;
+    for (std::int64_t i = 0; i < state.range(0); ++i) {
+        text += "#LoadinPass:<pw>\r\n";
+    }
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(ExtractBetween(text, kPasswordOpen, kPasswordClose).size());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(text.size()));
+}
+BENCHMARK(BM_ExtractBetweenManyPieces)->Arg(10000)->Arg(40000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace kestrune

@@ -55,30 +55,34 @@ std::string SettingsCodec(std::string_view data, std::string_view key) {
 }
 
 std::string ExtractBetween(std::string_view text, std::string_view open, std::string_view close) {
-    int start = 1;
-    int count = 0;
+    // Each search looks only at the rest of the text from a character start, so the text is
+    // stepped through once in all, not once per piece: a file full of markers stays linear.
     std::string result;
-    do {
-        const int b = FindText(text, open, start);
+    std::size_t start = 0;  // 0-based, always a character start
+    for (int count = 0;; ++count) {
+        const int b = FindText(text.substr(start), open);
         if (b == -1) {
-            return {};
+            return result;  // empty when no opening marker was found at all
         }
-        const int c = FindText(text, close, b);
+        const std::size_t openAt = start + static_cast<std::size_t>(b) - 1;
+        const int c = FindText(text.substr(openAt), close);
         if (c == -1) {
             return {};
         }
+        const std::size_t closeAt = openAt + static_cast<std::size_t>(c) - 1;
         if (count > 0) {
             result += "||";
         }
-        const int from = b + static_cast<int>(open.size());
-        if (from < c) {
-            result.append(text.substr(static_cast<std::size_t>(from - 1),
-                                      static_cast<std::size_t>(c - from)));
+        const std::size_t from = openAt + open.size();
+        if (from < closeAt) {
+            result.append(text.substr(from, closeAt - from));
         }
-        start = c + static_cast<int>(close.size());
-        ++count;
-    } while (FindText(text, open, start) != -1);
-    return result;
+        // The next search starts at the first character start behind the closing marker.
+        start = closeAt;
+        while (start < closeAt + close.size()) {
+            start += CharLengthAt(text, start);
+        }
+    }
 }
 
 std::string LoadSettings(const std::string& fileName) {

@@ -1,16 +1,13 @@
 #include "launch/SessionLauncher.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <atomic>
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
 
 #include "core/Text.h"
 #include "launch/ConnectionFile.h"
+#include "platform/FileSystem.h"
 #include "platform/ProcessStart.h"
 #include "platform/Registry.h"
 #include "platform/TempFiles.h"
@@ -50,38 +47,17 @@ TempName NextTempName() {
     return name;
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
 // Creates the connection file as a new file of ours, never through an existing file or link.
 // When the name was taken since it was made, the next number is tried. Gives the path the file
 // now has, or nothing when every name tried was taken: then no path names a file of ours.
 std::optional<std::string> WriteConnectionFile(TempName name, std::string_view text) {
     for (int attempt = 0; attempt < kCreateAttempts; ++attempt, ++name.number) {
         const std::string path = name.Path();
-        const int fd =
-            ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (fd < 0 && errno == EEXIST) {
-            continue;
-        }
         // A file that cannot be created or written is not reported; the client gets the path
         // all the same and tells the user what it finds there.
-        if (fd >= 0) {
-            WriteAll(fd, text);
-            ::close(fd);
+        if (WriteNewFile(path, text) != NewFileResult::Taken) {
+            return path;
         }
-        return path;
     }
     return std::nullopt;
 }

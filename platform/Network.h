@@ -20,6 +20,7 @@ std::optional<Ipv4Address> ParseNumericIpv4(const std::string& text);
 std::optional<Ipv4Address> ResolveIpv4(const std::string& name);
 
 // One TCP connection attempt (close-on-exec socket); true when the connection was established.
+// The any address 0.0.0.0 fails at once, as it names no remote host.
 // The socket is closed before returning, whatever the outcome: nothing is sent or read. An
 // attempt that has no answer within `timeLimit` fails.
 bool ConnectTcp(Ipv4Address address, std::uint16_t port, std::chrono::milliseconds timeLimit);

@@ -1,10 +1,13 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <string>
 #include <vector>
 
@@ -55,6 +58,24 @@ TEST_F(FileSystem, ReadWholeFile) {
     big.back() = '\xFF';
     WriteFile("big", big);
     EXPECT_EQ(ReadWholeFile("big"), big);
+    fs::create_symlink("big", "link");
+    EXPECT_EQ(ReadWholeFile("link"), big);
+}
+
+// A settings file that is a FIFO (or a device) must not hang the start: it counts as unreadable.
+// The test holds the FIFO's other end open, so a reader that waited for the end would hang; the
+// guard only turns that hang into a failure, by letting go of the other end.
+TEST_F(FileSystem, ReadWholeFileRefusesWhatIsNotARegularFile) {
+    ASSERT_EQ(::mkfifo("fifo", 0600), 0);
+    const int writer = ::open("fifo", O_RDWR | O_CLOEXEC);
+    ASSERT_GE(writer, 0);
+    ASSERT_EQ(::write(writer, "x", 1), 1);
+    auto read = std::async(std::launch::async, [] { return ReadWholeFile("fifo"); });
+    const bool ended = read.wait_for(std::chrono::seconds(60)) == std::future_status::ready;
+    ::close(writer);
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(read.get(), std::nullopt);
+    EXPECT_EQ(ReadWholeFile("/dev/null"), std::nullopt);
 }
 
 TEST_F(FileSystem, ReplacesTheFileOwnerOnly) {
@@ -153,6 +174,29 @@ TEST_F(FileSystem, ALoopOfLinksFailsAndStaysALoop) {
     EXPECT_TRUE(fs::is_symlink("ms.ini"));
     EXPECT_TRUE(fs::is_symlink("b.ini"));
     EXPECT_EQ(Names("."), (std::vector<std::string>{"b.ini", "ms.ini"}));
+}
+
+TEST_F(FileSystem, WritesANewFileOnlyWhereNoNameIsTaken) {
+    const auto before = umask(0);
+    EXPECT_EQ(WriteNewFile("new.tmp", kNew), NewFileResult::Written);
+    umask(before);
+    EXPECT_EQ(ReadWholeFile("new.tmp"), kNew);
+    EXPECT_EQ(ModeOf("new.tmp"), 0600u);
+
+    // Whatever takes the name stays as it was: a file, a directory, a link to a file, a dangling
+    // link.
+    WriteFile("victim", kOld);
+    fs::create_directory("dir.tmp");
+    fs::create_symlink("victim", "link.tmp");
+    fs::create_symlink("absent", "dangling.tmp");
+    for (const char* taken : {"new.tmp", "dir.tmp", "link.tmp", "dangling.tmp"}) {
+        EXPECT_EQ(WriteNewFile(taken, "other"), NewFileResult::Taken) << taken;
+    }
+    EXPECT_EQ(ReadWholeFile("new.tmp"), kNew);
+    EXPECT_EQ(ReadWholeFile("victim"), kOld);
+    EXPECT_FALSE(fs::exists("absent"));
+
+    EXPECT_EQ(WriteNewFile("no-such-dir/new.tmp", kNew), NewFileResult::Failed);
 }
 
 }  // namespace

@@ -185,6 +185,10 @@ TEST(SettingsFile, ExtractBetween) {
     EXPECT_EQ(ExtractBetween("ab ab", "ab", "b"), "||");
     EXPECT_EQ(ExtractBetween("[x][y]", "[", "]"), "x||y");
     EXPECT_EQ(ExtractBetween("[x]", "[", ""), "");
+    // A closing marker that ends in a lead byte: the search goes on at the character start
+    // behind it, so an opening marker that is the second byte of that character is none.
+    EXPECT_EQ(ExtractBetween("[x]\x81[y]\x81z", "[", "]\x81"), "x");
+    EXPECT_EQ(ExtractBetween("[x]\x81z[y]\x81", "[", "]\x81"), "x||y");
 }
 
 struct ParseCase {

@@ -19,6 +19,7 @@
 #include "platform/FileSystem.h"
 #include "platform/ProcessStart.h"
 #include "platform/TempFiles.h"
+#include "platform/posix/Descriptor.h"
 
 extern char** environ;
 
@@ -227,23 +228,11 @@ std::string Utf16ToUtf8(std::u16string_view text) {
 std::optional<std::string> WriteFreeRdpCopy(std::string_view text) {
     std::string path = TemporaryDirectory() + "kestrune-XXXXXX.rdp";
     // mkostemps creates the name with O_EXCL and mode 0600.
-    const int fd = ::mkostemps(path.data(), 4, O_CLOEXEC);
-    if (fd < 0) {
+    Descriptor fd(::mkostemps(path.data(), 4, O_CLOEXEC));
+    if (fd.get() < 0) {
         return std::nullopt;
     }
-    bool ok = ::fchmod(fd, 0600) == 0;
-    std::size_t written = 0;
-    while (ok && written < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        ok = n > 0;
-        if (ok) {
-            written += static_cast<std::size_t>(n);
-        }
-    }
-    ok = (::close(fd) == 0) && ok;
+    const bool ok = ::fchmod(fd.get(), 0600) == 0 && WriteAll(fd.get(), text) && fd.Close();
     if (!ok) {
         const int error = errno;
         ::unlink(path.c_str());

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "platform/ConfigDirectory.h"
+#include "platform/posix/Descriptor.h"
 
 namespace kestrune {
 
@@ -30,22 +31,6 @@ struct Key {
     Key(const Key&) = delete;
     Key& operator=(const Key&) = delete;
     ~Key() { sodium_memzero(bytes.data(), bytes.size()); }
-};
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    int get() const { return fd_; }
-
-private:
-    int fd_;
 };
 
 enum class ReadResult { Ok, Absent, Unusable };
@@ -87,16 +72,9 @@ void CreateKey(const std::string& directory, const std::string& path) {
     if (fd.get() < 0) {
         return;
     }
-    bool written = ::fchmod(fd.get(), 0600) == 0;
-    std::size_t done = 0;
-    while (written && done < kKeyBytes) {
-        const ssize_t n = ::write(fd.get(), key.bytes.data() + done, kKeyBytes - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        written = n > 0;
-        done += written ? static_cast<std::size_t>(n) : 0;
-    }
+    const bool written =
+        ::fchmod(fd.get(), 0600) == 0 &&
+        WriteAll(fd.get(), {reinterpret_cast<const char*>(key.bytes.data()), key.bytes.size()});
     if (written && ::fsync(fd.get()) == 0) {
         ::link(temporary.c_str(), path.c_str());
         Descriptor dir(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));

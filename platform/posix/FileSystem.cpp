@@ -8,6 +8,8 @@
 #include <atomic>
 #include <cerrno>
 
+#include "platform/posix/Descriptor.h"
+
 namespace kestrune {
 
 namespace {
@@ -17,23 +19,6 @@ std::atomic<FileStep> injectedFailure{FileStep::None};
 bool Fails(FileStep step) {
     return injectedFailure.load() == step;
 }
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() { Close(); }
-    int get() const { return fd_; }
-    bool Close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd < 0 || ::close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
 
 std::string DirectoryOf(const std::string& path) {
     const auto slash = path.rfind('/');
@@ -60,20 +45,6 @@ std::optional<std::string> FinalTarget(std::string path) {
     return std::nullopt;
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
 }  // namespace
 
 void InjectFileFailureForTesting(FileStep step) {
@@ -81,8 +52,11 @@ void InjectFileFailureForTesting(FileStep step) {
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) {
+    // Only a regular file is read: a FIFO would block the reader for good and a device such as
+    // /dev/zero would never end. O_NONBLOCK keeps the open itself from waiting for a writer.
+    Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat st {};
+    if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
         return std::nullopt;
     }
     std::string out;
@@ -125,6 +99,14 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
     // The new name is in place; the directory sync makes the rename itself durable.
     Descriptor dir(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     return !Fails(FileStep::SyncDirectory) && dir.get() >= 0 && ::fsync(dir.get()) == 0;
+}
+
+NewFileResult WriteNewFile(const std::string& path, std::string_view bytes) {
+    Descriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (fd.get() < 0) {
+        return errno == EEXIST ? NewFileResult::Taken : NewFileResult::Failed;
+    }
+    return WriteAll(fd.get(), bytes) && fd.Close() ? NewFileResult::Written : NewFileResult::Failed;
 }
 
 }  // namespace kestrune

@@ -9,25 +9,11 @@
 
 #include <cerrno>
 
+#include "platform/posix/Descriptor.h"
+
 namespace kestrune {
 
 namespace {
-
-class Socket {
-public:
-    explicit Socket(int fd) : fd_(fd) {}
-    Socket(const Socket&) = delete;
-    Socket& operator=(const Socket&) = delete;
-    ~Socket() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 // Waits until the pending connect on `fd` has its answer or the deadline has passed.
 bool AwaitConnect(int fd, std::chrono::steady_clock::time_point deadline) {
@@ -78,10 +64,15 @@ std::optional<Ipv4Address> ResolveIpv4(const std::string& name) {
 }
 
 bool ConnectTcp(Ipv4Address address, std::uint16_t port, std::chrono::milliseconds timeLimit) {
+    // The any address names no server: Windows refuses to connect to it, while Linux would take
+    // it for this machine and find a local listener there.
+    if (address == htonl(INADDR_ANY)) {
+        return false;
+    }
     const auto deadline = std::chrono::steady_clock::now() + timeLimit;
     // Non-blocking only so that the attempt can end at our own time limit instead of after the
     // kernel's retries; it is still one connect.
-    Socket socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    Descriptor socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (socket.get() < 0) {
         return false;
     }

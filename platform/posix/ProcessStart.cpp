@@ -223,8 +223,8 @@ StartResult StartProcess(std::string_view commandLine, int waitMs) {
         argv.push_back(word.data());
     }
     argv.push_back(nullptr);
-    sigset_t allSignals;
-    sigemptyset(&allSignals);
+    sigset_t noSignals;
+    sigemptyset(&noSignals);
     struct sigaction defaultAction {};
     defaultAction.sa_handler = SIG_DFL;
     sigemptyset(&defaultAction.sa_mask);
@@ -245,7 +245,8 @@ StartResult StartProcess(std::string_view commandLine, int waitMs) {
         if (grandchild > 0) {
             ::_exit(0);
         }
-        ::sigprocmask(SIG_SETMASK, &allSignals, nullptr);
+        // The program starts with no signal blocked and SIGPIPE at its default.
+        ::sigprocmask(SIG_SETMASK, &noSignals, nullptr);
         ::sigaction(SIGPIPE, &defaultAction, nullptr);
         // Any descriptor opened without close-on-exec by code outside ours still stays with us.
         ::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC);
