@@ -49,9 +49,7 @@ AuthenticationWindow::AuthenticationWindow(AppState& state) : QDialog(nullptr), 
     setWindowModality(Qt::ApplicationModal);
     BuildControls(*this, kControls);
 
-    auto* picture = Control<QLabel>(*this, "图片框1");
-    picture->setAlignment(Qt::AlignCenter);
-    picture->setPixmap(QPixmap::fromImage(PadlockImage()));
+    ShowPadlock(*Control<QLabel>(*this, "图片框1"));
 
     auto* label = Control<QLabel>(*this, "标签1");
     label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);

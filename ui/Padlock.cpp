@@ -1,10 +1,12 @@
 #include "ui/Padlock.h"
 
 #include <QColor>
+#include <QLabel>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPen>
+#include <QPixmap>
 
 namespace kestrune {
 
@@ -76,6 +78,11 @@ QImage DrawPadlock() {
 QImage PadlockImage() {
     static const QImage image = DrawPadlock();
     return image;
+}
+
+void ShowPadlock(QLabel& pictureBox) {
+    pictureBox.setAlignment(Qt::AlignCenter);
+    pictureBox.setPixmap(QPixmap::fromImage(PadlockImage()));
 }
 
 }  // namespace kestrune

@@ -35,9 +35,7 @@ PasswordSetupWindow::PasswordSetupWindow(AppState& state) : QDialog(nullptr), st
     setWindowModality(Qt::ApplicationModal);
     BuildControls(*this, kControls);
 
-    auto* picture = Control<QLabel>(*this, "图片框1");
-    picture->setAlignment(Qt::AlignCenter);
-    picture->setPixmap(QPixmap::fromImage(PadlockImage()));
+    ShowPadlock(*Control<QLabel>(*this, "图片框1"));
 
     for (const char* name : {"标签1", "标签2"}) {
         Control<QLabel>(*this, name)->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);

@@ -23,13 +23,7 @@ using testing::Find;
 using testing::TypeText;
 
 TEST(AuthenticationWindow, ControlsFollowTheTable) {
-    struct Row {
-        const char* name;
-        const char* type;
-        QRect geometry;
-        const char* caption;
-    };
-    const std::vector<Row> rows = {
+    const std::vector<testing::ExpectedControl> rows = {
         {"图片框1", "QLabel", {12, 20, 38, 38}, ""},
         {"标签1", "QLabel", {57, 7, 175, 16}, "请输入密码(Input Password):"},
         {"编辑框1", "QLineEdit", {64, 26, 152, 24}, ""},
@@ -44,13 +38,7 @@ TEST(AuthenticationWindow, ControlsFollowTheTable) {
     EXPECT_EQ(window.maximumSize(), ClientSizeFor({250, 123}));
     EXPECT_FALSE(window.windowFlags() & Qt::WindowMinMaxButtonsHint);
     EXPECT_TRUE(window.windowFlags() & Qt::WindowCloseButtonHint);
-    for (const Row& row : rows) {
-        auto* control = Find<QWidget>(window, row.name);
-        ASSERT_NE(control, nullptr);
-        EXPECT_TRUE(control->inherits(row.type)) << row.name;
-        EXPECT_EQ(control->geometry(), row.geometry) << row.name;
-        EXPECT_EQ(Caption(*control), QString::fromUtf8(row.caption)) << row.name;
-    }
+    testing::ExpectControls(window, rows);
 
     const QPixmap padlock = Find<QLabel>(window, "图片框1")->pixmap();
     EXPECT_EQ(padlock.size(), QSize(32, 32));

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
+#include <QRect>
 #include <QTableView>
 #include <QTest>
 #include <QWidget>
@@ -50,6 +51,24 @@ inline QString Caption(const QWidget& control) {
         return box->text();
     }
     return {};
+}
+
+// One line of a window's table as a test expects it: class, geometry in the parent, caption.
+struct ExpectedControl {
+    const char* name;
+    const char* type;
+    QRect geometry;
+    const char* caption;
+};
+
+inline void ExpectControls(const QWidget& window, const std::vector<ExpectedControl>& rows) {
+    for (const ExpectedControl& row : rows) {
+        auto* control = Find<QWidget>(window, row.name);
+        ASSERT_NE(control, nullptr) << row.name;
+        EXPECT_TRUE(control->inherits(row.type)) << row.name;
+        EXPECT_EQ(control->geometry(), row.geometry) << row.name;
+        EXPECT_EQ(Caption(*control), QString::fromUtf8(row.caption)) << row.name;
+    }
 }
 
 // Processes events until `done` holds. The guard only turns a hang into a failure.

@@ -27,13 +27,7 @@ using testing::Find;
 using testing::TypeText;
 
 TEST(PasswordSetupWindow, ControlsFollowTheTable) {
-    struct Row {
-        const char* name;
-        const char* type;
-        QRect geometry;
-        const char* caption;
-    };
-    const std::vector<Row> rows = {
+    const std::vector<testing::ExpectedControl> rows = {
         {"图片框1", "QLabel", {16, 15, 40, 32}, ""},
         {"标签1", "QLabel", {64, 9, 56, 16}, "新的密码:"},
         {"编辑框1", "QLineEdit", {120, 8, 152, 24}, ""},
@@ -51,13 +45,7 @@ TEST(PasswordSetupWindow, ControlsFollowTheTable) {
     EXPECT_EQ(window.parent(), nullptr);
     EXPECT_EQ(window.windowModality(), Qt::ApplicationModal);
     EXPECT_FALSE(window.windowFlags() & Qt::WindowMinMaxButtonsHint);
-    for (const Row& row : rows) {
-        auto* control = Find<QWidget>(window, row.name);
-        ASSERT_NE(control, nullptr);
-        EXPECT_TRUE(control->inherits(row.type)) << row.name;
-        EXPECT_EQ(control->geometry(), row.geometry) << row.name;
-        EXPECT_EQ(Caption(*control), QString::fromUtf8(row.caption)) << row.name;
-    }
+    testing::ExpectControls(window, rows);
     for (const char* name : {"编辑框1", "编辑框2"}) {
         EXPECT_EQ(Find<QLineEdit>(window, name)->echoMode(), QLineEdit::Normal) << name;
     }
